@@ -170,14 +170,20 @@ Outcome Attachment::Execute(std::string_view sql) {
 }
 
 Outcome Attachment::ExecuteApart(std::string_view sql) {
+  const std::string text(sql);
+  return Apart([&](ISC_STATUS* status, isc_tr_handle* own) {
+    api_.dsql_execute_immediate(status, &database_, own, 0, text.c_str(),
+                                static_cast<unsigned short>(params_.dialect), nullptr);
+  });
+}
+
+Outcome Attachment::Apart(const std::function<void(ISC_STATUS*, isc_tr_handle*)>& run) {
   isc_tr_handle own = 0;
   ISC_STATUS_ARRAY status{};
   api_.start_transaction(status, &own, 1, &database_, static_cast<int>(kDdlTransaction.size()),
                          kDdlTransaction.data());
   if (Failed(status)) return Failure(status);
-  const std::string text(sql);
-  api_.dsql_execute_immediate(status, &database_, &own, 0, text.c_str(),
-                              static_cast<unsigned short>(params_.dialect), nullptr);
+  run(status, &own);
   // Many schema errors (an object in use, a unique index over duplicates)
   // show only at commit, when the server carries the change out.
   if (!Failed(status)) api_.commit_transaction(status, &own);
@@ -224,7 +230,12 @@ Outcome Attachment::ExecutePrepared(std::string_view sql, bool ddlApart) {
   const int type =
       info[0] == isc_info_sql_stmt_type ? LittleEndian(&info[3], LittleEndian(&info[1], 2)) : 0;
 
-  if (type == isc_info_sql_stmt_ddl) return ddlApart ? ExecuteApart(sql) : Execute(sql);
+  // Executed as prepared: the text may be one that cannot go at once.
+  if (type == isc_info_sql_stmt_ddl && ddlApart) {
+    return Apart([&](ISC_STATUS* apart, isc_tr_handle* own) {
+      api_.dsql_execute(apart, own, &statement.Get(), dialect, nullptr);
+    });
+  }
   if (type == isc_info_sql_stmt_start_trans) {
     if (Outcome committed = Commit(); !committed.ok) return committed;
     api_.dsql_execute_immediate(status, &database_, &main_, 0, text.c_str(), dialect, nullptr);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,9 @@ class Attachment {
   Outcome Failure(const ISC_STATUS* status) const;
   Outcome StartMain();
   Outcome RunSelect(isc_stmt_handle& statement, OutputArea& output);
+  // Starts a transaction of its own, runs `run` in it and commits it; rolls
+  // it back when either fails.
+  Outcome Apart(const std::function<void(ISC_STATUS*, isc_tr_handle*)>& run);
 
   const FbApi& api_;
   ConnectParams params_;

@@ -26,36 +26,44 @@ constexpr std::array<std::string_view, 2> kDdlAfterSet = {"GENERATOR", "STATISTI
 constexpr std::array<std::string_view, 5> kBlockMeaning = {"ROW_COUNT", "SQLCODE", "GDSCODE",
                                                            "SQLSTATE", kStepVariable};
 
-// A data statement: batchable unless it returns values (it needs an output
-// area), uses parameters or PSQL variables (":" or "?"), names something a
-// block reads differently, or runs to the end of the script inside an
-// unterminated literal or comment.
-Route DataRoute(Tokenizer& tokens) {
-  while (const auto token = tokens.Next()) {
-    if (token->kind == Token::Name) {
-      if (Is(token->text, "RETURNING")) return Route::Prepared;
-      if (IsOneOf(token->text, kBlockMeaning)) return Route::Immediate;
-    } else if (token->kind == Token::Symbol && (token->text == ":" || token->text == "?")) {
-      return Route::Immediate;
-    }
-  }
-  return tokens.Unterminated() ? Route::Immediate : Route::Batch;
+bool IsQString(const Token& token) {
+  return token.kind == Token::Literal && (token.text[0] == 'q' || token.text[0] == 'Q');
+}
+
+// What the first words make of a statement.
+Route FirstWordsRoute(const std::optional<Token>& first, const std::optional<Token>& second) {
+  if (!first || first->kind != Token::Name) return Route::Prepared;
+  if (IsOneOf(first->text, kData)) return Route::Batch;
+  if (IsOneOf(first->text, kDdl)) return Route::Ddl;
+  if (Is(first->text, "SET") && second && second->kind == Token::Name &&
+      IsOneOf(second->text, kDdlAfterSet))
+    return Route::Ddl;
+  return Route::Prepared;
 }
 
 }  // namespace
 
+// A statement holding a q'...' string is always prepared: the client's
+// pre-parse of an immediate statement counts its quotes and refuses it.
+// A data statement is batchable unless it returns values (it needs an output
+// area), uses parameters or PSQL variables (":" or "?"), names something a
+// block reads differently, or runs to the end of the script inside an
+// unterminated literal or comment.
 Route RouteOf(std::string_view statement) {
   Tokenizer tokens(statement);
   const auto first = tokens.Next();
-  if (!first || first->kind != Token::Name) return Route::Prepared;
-  if (IsOneOf(first->text, kData)) return DataRoute(tokens);
-  if (IsOneOf(first->text, kDdl)) return Route::Ddl;
-  if (Is(first->text, "SET")) {
-    const auto second = tokens.Next();
-    if (second && second->kind == Token::Name && IsOneOf(second->text, kDdlAfterSet))
-      return Route::Ddl;
+  const auto second = tokens.Next();
+  Route route = FirstWordsRoute(first, second);
+  for (auto token = second; token; token = tokens.Next()) {
+    if (IsQString(*token)) return Route::Prepared;
+    if (route != Route::Batch) continue;
+    if (token->kind == Token::Name && Is(token->text, "RETURNING")) return Route::Prepared;
+    if ((token->kind == Token::Name && IsOneOf(token->text, kBlockMeaning)) ||
+        (token->kind == Token::Symbol && (token->text == ":" || token->text == "?")))
+      route = Route::Immediate;
   }
-  return Route::Prepared;
+  if (first && IsQString(*first)) return Route::Prepared;
+  return route == Route::Batch && tokens.Unterminated() ? Route::Immediate : route;
 }
 
 }  // namespace ibescript

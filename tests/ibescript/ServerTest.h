@@ -1,0 +1,25 @@
+// A fresh database on the test server for one test, and its rows as text.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace test::ibescript {
+
+class ServerTest : public testing::Test {
+ protected:
+  // Creates the database with the schema the test needs.
+  void CreateDatabase(const std::string& schema);
+  // The rows of a one-column query, blanks around them removed.
+  std::vector<std::string> Rows(const std::string& select) const;
+
+  test::TempDir dir_;
+  std::filesystem::path database_ = dir_ / "test.fdb";
+};
+
+}  // namespace test::ibescript
