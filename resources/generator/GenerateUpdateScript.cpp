@@ -4,8 +4,11 @@
 //
 //   generate-update-script [--lines N] [--out FILE]
 //
-// N is the number of lines (default 29798, which gives about 2.1 MB); the
-// script goes to FILE, or to stdout. CP1251 text, CR LF line ends.
+// N is the number of lines (default 29798, which gives about 2.2 MB; the parts
+// around the data changes take about 580 lines, so a smaller N gives those
+// and a few data changes); the script goes to FILE, or to stdout. CP1251
+// text, CR LF line ends.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -25,6 +28,7 @@ constexpr int kReportsBeforeReconnect = 10;
 constexpr int kReportsAfterReconnect = 10;
 constexpr int kReportsAfterData = 3;
 constexpr int kDataLinesPerCommit = 2000;
+constexpr long kMinDataLines = 10;
 
 const std::vector<std::string> kAppTriggers = {"CLIENTS_BI",     "GOODS_BI",         "ORDERS_BI",
                                                "ORDER_LINES_BI", "ORDER_LINES_AIUD", "JOURNAL_BI",
@@ -204,7 +208,7 @@ std::string Generate(long lines) {
     return script;
   };
   const long fixed = build(0).Count();
-  return build(lines > fixed ? lines - fixed : 0).Text();
+  return build(std::max(lines - fixed, kMinDataLines)).Text();
 }
 
 int Usage() {
