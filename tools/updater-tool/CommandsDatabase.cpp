@@ -67,9 +67,8 @@ class TerminalLog final : public platform::ILogTarget {
 
 std::string ReadWholeFile(const std::string& name) {
   std::ifstream in(platform::ToUtf8(name), std::ios::binary);
-  std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (!in && !in.eof()) throw platform::Exception("cannot read " + name);
-  return content;
+  if (!in.is_open()) throw platform::Exception("cannot read " + name);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 uIBEScript::TScriptRunMode ModeOf(const std::string& mode) {
@@ -80,7 +79,8 @@ uIBEScript::TScriptRunMode ModeOf(const std::string& mode) {
 
 int RunScriptCommand(Arguments arguments) {
   const ConnectOptions options = TakeConnectOptions(arguments);
-  const std::string charset = TakeOption(arguments, "--charset");
+  std::string charset = TakeOption(arguments, "--charset");
+  if (charset.empty()) charset = "WIN1251";
   const std::string role = TakeOption(arguments, "--role");
   const uIBEScript::TScriptRunMode mode = ModeOf(TakeOption(arguments, "--mode"));
   const std::string textFile = TakeOption(arguments, "--text-file");
@@ -91,8 +91,12 @@ int RunScriptCommand(Arguments arguments) {
   const bool textSource = !textFile.empty();
   const std::string source = textSource ? ReadWholeFile(textFile) : scriptFile;
   TerminalLog log;
-  uIBEScript::RunScript(textSource, options.clientLibrary, options.database, options.userName,
-                        charset, options.password, role, source, &log, mode);
+  if (textSource)
+    uIBEScript::RunScriptText(options.clientLibrary, options.database, options.userName, charset,
+                              options.password, role, source, &log, mode);
+  else
+    uIBEScript::RunScript(false, options.clientLibrary, options.database, options.userName, charset,
+                          options.password, role, source, &log, mode);
   return 0;
 }
 
@@ -100,11 +104,12 @@ const Registration users("users", std::string(kConnectUsage) + " [--role ROLE]",
 const Registration singleUser("single-user", kConnectUsage,
                               SwitchMode<uIBEScript::SetSingleUserMode>);
 const Registration multiUser("multi-user", kConnectUsage, SwitchMode<uIBEScript::SetMultiUserMode>);
-const Registration runScript("run-script",
-                             std::string(kConnectUsage) +
-                                 " --charset CHARSET [--role ROLE] [--mode logging|quiet]"
-                                 " (--text-file FILE | --script-file NAME)",
-                             RunScriptCommand);
+const Registration runScript(
+    "run-script",
+    std::string(kConnectUsage) +
+        " [--charset CHARSET (WIN1251)] [--role ROLE] [--mode logging|quiet]"
+        " (--text-file FILE | --script-file NAME)",
+    RunScriptCommand);
 
 }  // namespace
 
