@@ -29,6 +29,13 @@ std::vector<std::string> Statements(const Calls& calls) {
 
 class Library : public ServerTest {};
 
+TEST(LibraryFile, IsFoundByItsBareNameBesideTheProgram) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "under AddressSanitizer dlopen searches the run path of the sanitizer's runtime";
+#endif
+  EXPECT_TRUE(BareNameFindsLibrary());
+}
+
 TEST_F(Library, LexicalTrapsBuildExactlyTheExpectedDatabase) {
   CreateDatabase(kTable);
   const std::string script =

@@ -38,6 +38,9 @@ struct ConnectOptions {
   std::string role = "";
 };
 
+// Whether dlopen("IBEScript.dll") finds the library beside this program.
+bool BareNameFindsLibrary();
+
 // The connect string as the runner builds it.
 std::string ConnectString(const std::string& database, const ConnectOptions& options = {});
 
