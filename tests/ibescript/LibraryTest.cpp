@@ -250,12 +250,44 @@ TEST_F(Library, FailedReconnectEndsTheScript) {
 
 TEST_F(Library, SqlDialectAppliesToTheFollowingStatements) {
   CreateDatabase(kTable);
-  // In dialect 1 a double-quoted text is a string, in dialect 3 a name.
+  // In dialect 1 a double-quoted text is a string, in dialect 3 a name; the
+  // two inserts in dialect 1 go together in a block.
   const Calls calls = RunText(database_,
-                              "SET SQL DIALECT 1;\nINSERT INTO T VALUES (1, \"one\");\n"
-                              "SET SQL DIALECT 3;\nINSERT INTO T VALUES (2, \"two\");\n");
+                              "SET SQL DIALECT 1;\n"
+                              "INSERT INTO T VALUES (1, \"one\");\n"
+                              "INSERT INTO T VALUES (3, \"three\");\n"
+                              "SET SQL DIALECT 3;\n"
+                              "INSERT INTO T VALUES (2, \"two\");\n");
   EXPECT_EQ(Statements(calls), std::vector<std::string>{"INSERT INTO T VALUES (2, \"two\")"});
-  EXPECT_EQ(Rows("SELECT ID || S FROM T;"), Lines{"1one"});
+  EXPECT_EQ(Rows("SELECT ID || S FROM T ORDER BY ID;"), (Lines{"1one", "3three"}));
+}
+
+TEST_F(Library, LostAttachmentEndsTheScript) {
+  CreateDatabase(kTable);
+  // The script has its own attachment deleted through a second one.
+  const std::string script =
+      "INSERT INTO T VALUES (1, 'a');\n"
+      "COMMIT;\n"
+      "SET TERM ^ ;\n"
+      "EXECUTE BLOCK AS DECLARE ME BIGINT; BEGIN ME = CURRENT_CONNECTION;\n"
+      "  EXECUTE STATEMENT ('DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?') (ME)\n"
+      "  ON EXTERNAL '" +
+      test::firebird::ConnectionString(database_) + "' AS USER '" + test::firebird::kUser +
+      "' PASSWORD '" + test::firebird::kPassword +
+      "';\n"
+      "END^\n"
+      "SET TERM ; ^\n"
+      "INSERT INTO T VALUES (2, 'b');\n"
+      "INSERT INTO T VALUES (3, 'c');\n";
+  const Calls calls = RunText(database_, script);
+  ASSERT_FALSE(calls.errors.empty());
+  EXPECT_EQ(calls.errors.back().statement, "INSERT INTO T VALUES (2, 'b')");
+  EXPECT_NE(calls.errors.back().error.find("connection shutdown"), std::string::npos)
+      << calls.errors.back().error;
+  ASSERT_GE(calls.log.size(), 2u);
+  EXPECT_EQ(calls.log[calls.log.size() - 2].second,
+            "Выполнение скрипта прервано: нет подключения к базе данных"_cp);
+  EXPECT_EQ(Rows(kIdsOfT), Lines{"1"});
 }
 
 TEST_F(Library, LogAndStatCallbacksFollowTheRun) {
