@@ -88,7 +88,14 @@ for kind in library single isql; do
   medians[$kind]=$(echo "${times[$kind]}" | median)
   printf '%-8s %s s   (median %s s)\n' "$kind" "${times[$kind]}" "${medians[$kind]}"
 done
+# The ratio of the medians, and the ratios run by run (the machine may be
+# shared: a run's three kinds follow each other closely).
+ratios() {
+  paste -d ' ' <(echo "${times[$1]}" | tr ' ' '\n' | grep -v '^$') \
+    <(echo "${times[isql]}" | tr ' ' '\n' | grep -v '^$') |
+    awk '{ printf "%.3f ", $1 / $2 }'
+}
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
-echo "library / isql = $(ratio "${medians[library]}" "${medians[isql]}")   (target <= 0.5, aim 0.25)"
-echo "single  / isql = $(ratio "${medians[single]}" "${medians[isql]}")   (one statement per round trip, no batch blocks)"
+echo "library / isql = $(ratio "${medians[library]}" "${medians[isql]}") (run by run: $(ratios library))  target <= 0.5, aim 0.25"
+echo "single  / isql = $(ratio "${medians[single]}" "${medians[isql]}") (run by run: $(ratios single))  one statement per round trip, no blocks"
 echo "all runs left the same data: $reference"

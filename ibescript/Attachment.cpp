@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -206,7 +207,8 @@ Outcome Attachment::ExecuteBlock(const std::string& block, std::int32_t& step) {
   api_.dsql_exec_immed2(status, &database_, &main_, 0, block.c_str(),
                         static_cast<unsigned short>(params_.dialect), nullptr, output.sqlda.get());
   if (Failed(status)) return Failure(status);
-  step = output.indicators[0] ? 0 : LittleEndian(output.buffers[0].get(), 4);
+  std::memcpy(&step, output.buffers[0].get(), sizeof step);
+  if (output.indicators[0]) step = 0;
   return {};
 }
 

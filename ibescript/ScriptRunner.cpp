@@ -24,9 +24,13 @@ std::string BatchBlock(std::span<const Statement> statements) {
   const std::string step(kStepVariable);
   std::string block = "EXECUTE BLOCK RETURNS (" + step + " INTEGER) AS\nBEGIN\n";
   for (std::size_t i = 0; i < statements.size(); ++i) {
+    // A ";" closing the statement inside a SET TERM section would make an
+    // empty statement of the block's own.
+    std::string_view text = statements[i].text;
+    if (text.back() == ';') text.remove_suffix(1);
     // The statement's line may end in a "--" comment: the ";" goes below it.
     block += step + " = " + std::to_string(i + 1) + ";\nBEGIN\n";
-    block += statements[i].text;
+    block += text;
     block += "\n;\nWHEN ANY DO BEGIN SUSPEND; EXIT; END\nEND\n";
   }
   block += step + " = 0;\nSUSPEND;\nEND";

@@ -62,6 +62,8 @@ TEST_F(Library, LexicalTrapsBuildExactlyTheExpectedDatabase) {
       "  WHILE (ID < 20 + N) DO BEGIN INSERT INTO T VALUES (:ID, 'selected;'); SUSPEND; "
       "ID = ID + 1; END\n"
       "END^\n"
+      "INSERT INTO T VALUES (30, 'closed by ;');^\n"
+      "INSERT INTO T VALUES (31, 'closed by ;');^\n"
       "set term ; ^\n"
       "EXECUTE PROCEDURE ADD_ROW(7, 'from a procedure');\n"
       "SELECT * FROM ADD_ROWS(2);\n"
@@ -82,7 +84,7 @@ TEST_F(Library, LexicalTrapsBuildExactlyTheExpectedDatabase) {
             (Lines{"1|semi;colon", "2|it's; doubled", "3|-- not a comment", "4|/* not a comment */",
                    "5|q;'string", "7|from a procedure", "8|block; !!", "9|cr<CR>line",
                    "10|" + "Привет; мир"_cp, "11|no terminator at the end", "20|selected;",
-                   "21|selected;"}));
+                   "21|selected;", "30|closed by ;", "31|closed by ;"}));
   EXPECT_EQ(Rows("SELECT \"A;B\" FROM \"Semi;Name\";"), Lines{"6"});
 }
 
@@ -210,6 +212,13 @@ const TransactionCase kTransactions[] = {
      "ROLLBACK;",
      {},
      {"A5"}},
+    // A q-string keeps a statement from going at once: prepared, and still
+    // committed apart.
+    {"QStringSchemaStatementCommittedApart",
+     "CREATE TABLE A7 (X VARCHAR(9) DEFAULT q'{it's}'); ROLLBACK; INSERT INTO A7 DEFAULT VALUES;"
+     "INSERT INTO T SELECT 1, X FROM A7;",
+     {"1"},
+     {"A7"}},
     {"NewObjectsUsableAtOnce",
      "INSERT INTO T VALUES (1, 'a'); CREATE TABLE A6 (X INTEGER); INSERT INTO A6 VALUES (1);"
      "INSERT INTO T SELECT X + 1, 'b' FROM A6;",
