@@ -102,14 +102,21 @@ bool CopyData(int in, int out) {
 // The target opened for writing, never through a link: a link in its place
 // is replaced. Empty when it cannot be opened or is the source itself (which
 // truncating would destroy).
-std::optional<int> OpenTarget(const std::string& target, const struct stat& source) {
-  int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0 && errno == ELOOP && unlink(target.c_str()) == 0)
-    fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+std::optional<int> OpenTarget(const std::string& target, const struct stat& source,
+                              struct stat& opened) {
+  const mode_t mode = source.st_mode & 0777;
+  int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0 && errno == EEXIST) {
+    fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == ELOOP && unlink(target.c_str()) == 0)
+      fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  }
   if (fd < 0) return std::nullopt;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-      (info.st_dev == source.st_dev && info.st_ino == source.st_ino) || ftruncate(fd, 0) != 0) {
+  // Truncating only what has content: ext4 flushes a file on close once it
+  // was truncated to nothing, which would double the time of a fresh copy.
+  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      (opened.st_dev == source.st_dev && opened.st_ino == source.st_ino) ||
+      (opened.st_size > 0 && ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return std::nullopt;
   }
@@ -117,14 +124,19 @@ std::optional<int> OpenTarget(const std::string& target, const struct stat& sour
 }
 
 // Owner where the process may set it, then the permission bits (the set-id
-// bits only together with the owner), then the times.
-bool KeepMetadata(int out, const struct stat& source) {
+// bits only together with the owner), then the times. Each inode change
+// costs a journal entry, so what is right already is left alone.
+bool KeepMetadata(int out, const struct stat& source, const struct stat& target) {
   mode_t mode = source.st_mode & 07777;
-  if (fchown(out, source.st_uid, source.st_gid) != 0) {
+  const bool changeOwner = target.st_uid != source.st_uid || target.st_gid != source.st_gid;
+  if (changeOwner && fchown(out, source.st_uid, source.st_gid) != 0) {
     mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     [[maybe_unused]] const int groupOnly = fchown(out, static_cast<uid_t>(-1), source.st_gid);
   }
-  if (fchmod(out, mode) != 0) return false;
+  // A change of owner and the writing itself clear the set-id bits, so the
+  // bits are left alone only when neither matters.
+  const bool modeRight = !changeOwner && (mode & 07000) == 0 && (target.st_mode & 07777) == mode;
+  if (!modeRight && fchmod(out, mode) != 0) return false;
   const timespec times[2] = {source.st_atim, source.st_mtim};
   [[maybe_unused]] const int timed = futimens(out, times);
   return true;
@@ -134,10 +146,12 @@ bool CopyRegularFile(const std::string& source, const std::string& target) {
   Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   struct stat info {};
   if (!in.valid() || fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const auto opened = OpenTarget(target, info);
+  posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  struct stat created {};
+  const auto opened = OpenTarget(target, info, created);
   if (!opened) return false;
   Fd out(*opened);
-  if (!CopyData(in.get(), out.get()) || !KeepMetadata(out.get(), info)) return false;
+  if (!CopyData(in.get(), out.get()) || !KeepMetadata(out.get(), info, created)) return false;
   return out.Close();
 }
 

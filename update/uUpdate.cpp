@@ -242,8 +242,10 @@ void DeleteFolder(const std::string& folder) {
     while (const auto entry = search->Next()) {
       const std::string fullName = platform::JoinPath(base, entry->name);
       if (!(entry->attributes & platform::attr::kDirectory)) {
-        fileSystem.SetAttributes(
-            fullName, (entry->attributes | platform::attr::kArchive) & ~platform::attr::kReadOnly);
+        // Setting what the search reported already would change nothing.
+        const auto attributes =
+            (entry->attributes | platform::attr::kArchive) & ~platform::attr::kReadOnly;
+        if (attributes != entry->attributes) fileSystem.SetAttributes(fullName, attributes);
         if (!fileSystem.DeleteFile(fullName))
           throw platform::Exception("Невозможно удалить файл "_cp + fullName + "!");
       } else if (!IsDotEntry(entry->name)) {

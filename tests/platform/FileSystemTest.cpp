@@ -111,13 +111,13 @@ TEST(FileSystem, CopyKeepsContentModeAndTimesOverAnExistingTarget) {
   std::string content;
   for (int i = 0; i < 300000; ++i) content += static_cast<char>('a' + i % 26);
   test::WriteFile(source, content);
-  chmod(source.c_str(), 0751);
+  chmod(source.c_str(), 04751);
   SetTimes(source, 1000000000, 1200000000);
   test::WriteFile(target, std::string(1000000, 'z'));  // longer than the source
 
   ASSERT_TRUE(FileSystem().CopyFile(source.string(), target.string()));
   const auto info = Lstat(target);  // before reading it moves the access time
-  EXPECT_EQ(info.st_mode & 07777, 0751u);
+  EXPECT_EQ(info.st_mode & 07777, 04751u);
   EXPECT_EQ(info.st_mtim.tv_sec, 1200000000);
   EXPECT_EQ(info.st_mtim.tv_nsec, 222);
   EXPECT_EQ(info.st_atim.tv_sec, 1000000000);
