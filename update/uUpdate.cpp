@@ -56,8 +56,9 @@ std::string LayoutTimeStamp() {
 }
 
 // The port after "-p " in a service's image path, cut at the first blank
-// after it. Empty when the image path names none: such a service listens
-// where the installation was set up to, so the prefix in force stays.
+// after it. None when the image path gives no port (no "-p ", or nothing
+// after it): such a service listens where the installation was set up to,
+// so the prefix in force stays.
 std::optional<std::string> ServicePort(const std::string& imagePath) {
   const auto option = imagePath.find("-p ");
   if (option == std::string::npos) return std::nullopt;
