@@ -237,6 +237,15 @@ class LinuxFileSystem final : public IFileSystem {
     return S_ISREG(info.st_mode) && CopyRegularFile(from, to);
   }
 
+  bool CopyFolderMetadata(const std::string& source, const std::string& target) override {
+    struct stat info {};
+    if (stat(ToNative(source).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    Fd folder(open(ToNative(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat now {};
+    return folder.valid() && fstat(folder.get(), &now) == 0 &&
+           KeepMetadata(folder.get(), info, now);
+  }
+
   bool FileExists(const std::string& path) override {
     struct stat info {};
     return stat(ToNative(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

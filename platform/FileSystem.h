@@ -67,6 +67,9 @@ class IFileSystem {
   // the target's place is replaced, never written through; a folder, a
   // special file or the source itself as target make the copy fail.
   virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
+  // Gives the target folder the owner (where allowed), the permission bits
+  // and the times of the source folder, as CopyFile keeps them for a file.
+  virtual bool CopyFolderMetadata(const std::string& source, const std::string& target) = 0;
   virtual bool FileExists(const std::string& path) = 0;       // exists and is no folder
   virtual bool DirectoryExists(const std::string& path) = 0;  // exists and is a folder
   // Creates or replaces the file with these bytes.

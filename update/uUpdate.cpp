@@ -204,6 +204,11 @@ void CopyFolderTree(const std::string& source, const std::string& target, bool n
     else
       CopyOneFile(from + entry->name, to + entry->name);
   }
+  // Last, so that a folder closed to writing is still filled: the copy is
+  // owned by and open to whom the original was. A restored data folder has
+  // to let the server's user in again. As with the attributes of a file
+  // target, a change the process may not make is not a failure of the copy.
+  fileSystem.CopyFolderMetadata(from, to);
 }
 
 // Parameters as program arguments: split at blanks (space, tab); double

@@ -22,6 +22,8 @@ const char* NameOf(FsOp op) {
       return "Rename";
     case FsOp::CopyFile:
       return "CopyFile";
+    case FsOp::CopyFolderMetadata:
+      return "CopyFolderMetadata";
     case FsOp::FileExists:
       return "FileExists";
     case FsOp::DirectoryExists:
@@ -142,6 +144,11 @@ bool FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
 
 bool FaultyFileSystem::CopyFile(const std::string& source, const std::string& target) {
   return !Record({FsOp::CopyFile, source, target}) && inner_.CopyFile(source, target);
+}
+
+bool FaultyFileSystem::CopyFolderMetadata(const std::string& source, const std::string& target) {
+  return !Record({FsOp::CopyFolderMetadata, source, target}) &&
+         inner_.CopyFolderMetadata(source, target);
 }
 
 bool FaultyFileSystem::FileExists(const std::string& path) {

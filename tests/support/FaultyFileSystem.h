@@ -28,6 +28,7 @@ enum class FsOp {
   RemoveDirectory,
   Rename,
   CopyFile,
+  CopyFolderMetadata,
   FileExists,
   DirectoryExists,
   WriteFile,
@@ -38,7 +39,7 @@ const char* NameOf(FsOp op);
 struct FsCall {
   FsOp op;
   std::string path;              // the path; for Rename and CopyFile the source
-  std::string target;            // Rename and CopyFile: the target; otherwise empty
+  std::string target;            // Rename and the copies: the target; otherwise empty
   std::uint32_t attributes = 0;  // SetAttributes: the value asked for
   bool failed = false;           // made to fail by a fault
 };
@@ -80,6 +81,7 @@ class FaultyFileSystem final : public platform::IFileSystem {
   bool RemoveDirectory(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& source, const std::string& target) override;
+  bool CopyFolderMetadata(const std::string& source, const std::string& target) override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   platform::WriteResult WriteFile(const std::string& path, std::string_view bytes) override;

@@ -208,6 +208,33 @@ TEST(CopyFolder, MergesIntoAnExistingTarget) {
   EXPECT_TRUE(fs::is_directory(target / "empty"));
 }
 
+// A restored folder has to let in again whom the original let in (the
+// database server's user, for one), whatever the process's umask.
+TEST(CopyFolder, FoldersKeepTheOwnerAndModeOfTheirSource) {
+  test::TempDir temp;
+  const auto source = temp / "source";
+  test::WriteFile(source / "inner/file.txt", "x");
+  chmod(source.c_str(), 0750);
+  chmod((source / "inner").c_str(), 0500);  // closed to writing, filled all the same
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown((source / "inner").c_str(), 4321, 4322), 0);
+  }
+  const mode_t previous = umask(077);
+  uUpdate::CopyFolder(source.string(), (temp / "target").string());
+  umask(previous);
+
+  for (const char* folder : {"", "inner"}) {
+    struct stat original {};
+    struct stat copy {};
+    ASSERT_EQ(stat((source / folder).c_str(), &original), 0);
+    ASSERT_EQ(stat((temp / "target" / folder).c_str(), &copy), 0);
+    EXPECT_EQ(copy.st_uid, original.st_uid) << folder;
+    EXPECT_EQ(copy.st_gid, original.st_gid) << folder;
+    EXPECT_EQ(copy.st_mode & 07777, original.st_mode & 07777) << folder;
+  }
+  EXPECT_EQ(test::ReadFile(temp / "target/inner/file.txt"), "x");
+}
+
 TEST(CopyFolder, LinksAreCopiedAsLinks) {
   test::TempDir temp;
   const auto source = temp / "source";
