@@ -27,8 +27,12 @@ struct Outcome {
 class Attachment {
  public:
   Attachment(const FbApi& api, ConnectParams params) : api_(api), params_(std::move(params)) {}
-  // Ends nothing: whoever attached detaches.
-  ~Attachment() = default;
+  // An attachment still open (the library unloaded between Connect and the
+  // script function) is rolled back and detached: the server must not keep
+  // the database file open after its caller has gone.
+  ~Attachment() {
+    if (Attached()) Detach();
+  }
   Attachment(const Attachment&) = delete;
   Attachment& operator=(const Attachment&) = delete;
 

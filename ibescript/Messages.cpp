@@ -80,6 +80,10 @@ std::string DisplaySettingIgnored(std::size_t line, std::string_view command) {
   return CommandLine(line, command) + " - пропущено (настройка вывода isql)"_cp;
 }
 
+std::string PreconditionFailed() {
+  return "Выполнение скрипта прервано: ошибка до первого COMMIT (в проверке условий скрипта)"_cp;
+}
+
 std::string ScriptStopped() {
   return "Выполнение скрипта прервано: нет подключения к базе данных"_cp;
 }

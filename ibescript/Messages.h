@@ -29,6 +29,8 @@ std::string Progress(std::size_t done, std::size_t total, std::size_t failed);
 std::string CommandLine(std::size_t line, std::string_view command);
 std::string DisplaySettingIgnored(std::size_t line, std::string_view command);
 std::string ScriptStopped();
+// The script stopped because a statement before its first COMMIT failed.
+std::string PreconditionFailed();
 std::string ScriptFinished(double seconds, std::size_t statements, std::size_t failed);
 std::string FinalCommit();
 

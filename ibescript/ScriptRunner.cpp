@@ -13,6 +13,19 @@ constexpr std::size_t kProgressSteps = 10;
 // A shorter script runs in a moment and gets no progress lines.
 constexpr std::size_t kProgressShortest = 100;
 
+bool IsTransactionEnd(CommandKind kind) {
+  switch (kind) {
+    case CommandKind::Commit:
+    case CommandKind::CommitRetain:
+    case CommandKind::Rollback:
+    case CommandKind::RollbackRetain:
+    case CommandKind::Reconnect:
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::int32_t Clamped(std::size_t value) {
   return static_cast<std::int32_t>(
       std::min<std::size_t>(value, std::numeric_limits<std::int32_t>::max()));
@@ -77,7 +90,9 @@ RunSummary ScriptRunner::Run(std::string_view script) {
   }
   if (!stopped_) Check(attachment_.Commit(), messages::FinalCommit());
 
-  if (stopped_) Log(kLogEvent, messages::ScriptStopped());
+  if (stopped_)
+    Log(kLogEvent,
+        preconditionFailed_ ? messages::PreconditionFailed() : messages::ScriptStopped());
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
   Log(kLogEvent, messages::ScriptFinished(took.count(), total_, failed_));
   Stat(failed_, kStatFailed);
@@ -122,6 +137,7 @@ void ScriptRunner::RunCommand(const Statement& statement, const ClientCommand& c
       Reconnect(statement);
       break;
   }
+  if (IsTransactionEnd(command.kind)) pastPreconditions_ = true;
   Log(kLogEvent, line);
 }
 
@@ -213,6 +229,10 @@ bool ScriptRunner::Check(const Outcome& outcome, std::string_view statement) {
 void ScriptRunner::Report(std::string_view statement, const std::string& error) {
   ++failed_;
   if (callbacks_.onError) callbacks_.onError(std::string(statement).c_str(), error.c_str());
+  if (!pastPreconditions_) {
+    preconditionFailed_ = true;
+    stopped_ = true;
+  }
 }
 
 void ScriptRunner::Log(LogKind kind, const std::string& text) {

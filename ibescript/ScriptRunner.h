@@ -1,6 +1,10 @@
 // Runs a script over an attachment: client commands carried out here, every
 // other statement sent to the server, each failing statement reported with
-// its own text and the server's, and the run going on after it.
+// its own text and the server's, and the run going on after it. The one
+// exception: the statements before the script's first COMMIT, ROLLBACK or
+// RECONNECT are its preconditions (a release script checks the database's
+// version there), and when one of them fails the script stops, so that an
+// update is never applied to a database it was not written for.
 //
 // Runs of plain data statements go to the server together, as one block in
 // which every statement keeps its own savepoint: the block stops at the
@@ -52,7 +56,8 @@ struct RunOptions {
 struct RunSummary {
   std::size_t statements = 0;
   std::size_t failed = 0;
-  // The attachment was lost (or RECONNECT failed): the rest did not run.
+  // The attachment was lost, RECONNECT failed or a precondition failed:
+  // the rest did not run.
   bool stopped = false;
 };
 
@@ -88,6 +93,8 @@ class ScriptRunner {
   std::size_t nextProgress_ = 0;
   std::size_t failed_ = 0;
   bool stopped_ = false;
+  bool pastPreconditions_ = false;
+  bool preconditionFailed_ = false;
 };
 
 // The block that runs `statements` in order, each under its own savepoint;

@@ -34,7 +34,9 @@ SET TERM ; ^
 // A data-heavy script whose failures of every kind (at compile time, at run
 // time, in a trigger) stand first, last and in between of its runs.
 std::string MixedScript() {
-  std::string script = "INSERT INTO NOPE VALUES (1);\n";
+  // Past the script's preconditions (before its first COMMIT), where a
+  // failure would stop it.
+  std::string script = "COMMIT;\nINSERT INTO NOPE VALUES (1);\n";
   for (int i = 1; i <= 240; ++i) {
     const std::string id = std::to_string(i);
     if (i % 60 == 0) script += "COMMIT;\n";

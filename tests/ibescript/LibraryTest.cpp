@@ -136,6 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FailingStatement, testing::ValuesIn(kFailing),
 TEST_F(Library, EveryFailingStatementOfARunIsReported) {
   CreateDatabase(kTable);
   const Calls calls = RunText(database_,
+                              "COMMIT;\n"
                               "INSERT INTO NOPE VALUES (0);\n"
                               "INSERT INTO T VALUES (1, 'a');\n"
                               "INSERT INTO T VALUES (1, 'again');\n"
@@ -257,11 +258,27 @@ TEST_F(Library, FailedReconnectEndsTheScript) {
   EXPECT_EQ(Rows(kIdsOfT), Lines{"1"});
 }
 
+// What stands before the first COMMIT, ROLLBACK or RECONNECT is the script's
+// precondition (a release checks the database's version there): a failure
+// there ends the script.
+TEST_F(Library, AFailingPreconditionStopsTheScript) {
+  CreateDatabase(kTable);
+  const Calls calls = RunText(database_,
+                              "SET AUTODDL ON;\n"
+                              "INSERT INTO NOPE VALUES (0);\n"
+                              "COMMIT;\n"
+                              "INSERT INTO T VALUES (1, 'a');\n"
+                              "INSERT INTO NOPE VALUES (2);\n");
+  EXPECT_EQ(Statements(calls), std::vector<std::string>{"INSERT INTO NOPE VALUES (0)"});
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM T;"), (Lines{"0"}));
+}
+
 TEST_F(Library, SqlDialectAppliesToTheFollowingStatements) {
   CreateDatabase(kTable);
   // In dialect 1 a double-quoted text is a string, in dialect 3 a name; the
   // two inserts in dialect 1 go together in a block.
   const Calls calls = RunText(database_,
+                              "COMMIT;\n"
                               "SET SQL DIALECT 1;\n"
                               "INSERT INTO T VALUES (1, \"one\");\n"
                               "INSERT INTO T VALUES (3, \"three\");\n"

@@ -80,12 +80,16 @@ TEST_F(SampleRelease, GeneratedScriptEndsAsWithIsql) {
   EXPECT_EQ(byLibrary, byIsql);
 }
 
-TEST_F(SampleRelease, OnVersion6TheVersionCheckFails) {
+// The version check is the script's precondition: its failure is the one
+// report, and nothing of the update reaches the database a second time.
+TEST_F(SampleRelease, OnVersion6TheVersionCheckFailsAndStopsTheScript) {
   CreateSampleDatabase("Quendal.fdb");
   const std::string script = SourceFile("resources/release/update.sql");
   ASSERT_EQ(RunText(database_, script).errors, std::vector<Report>{});
+  const auto before = Rows("SELECT COUNT(*) FROM VERSIO;");
   const Calls again = RunText(database_, script);
-  ASSERT_FALSE(again.errors.empty());
+  ASSERT_EQ(again.errors.size(), 1u);
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM VERSIO;"), before);
   EXPECT_EQ(again.errors.front().statement, "execute procedure Check_Versio(6)");
   EXPECT_NE(again.errors.front().error.find("E_VERSIO"), std::string::npos)
       << again.errors.front().error;
