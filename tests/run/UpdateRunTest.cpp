@@ -6,6 +6,8 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "Checks.h"
@@ -377,48 +379,50 @@ TEST(UpdateRun, RolledBackPartsKeepTheOwnersAndModesTheServerNeeds) {
   ExpectRolledBackDatabase(install, dumpBefore);
 }
 
-TEST(UpdateRun, SampleUpdateOfAnotherVersionFailsItsVersionCheckWithTheHint) {
+// Databases that the sample update does not fit.
+struct OtherVersion {
+  const char* name;
+  std::function<void(Installation&)> arrange;
+};
+
+const OtherVersion kOtherVersions[] = {
+    {"AlreadyUpdated",
+     [](Installation& install) {
+       ASSERT_EQ(install.RunUpdate(), kNoException);
+       ASSERT_EQ(Version(install.database), 6);
+       install.window.dialogs.clear();
+     }},
+    {"Older",
+     [](Installation& install) { Write(install.database, "UPDATE VERSIO SET VERSIO_NO = 4;"); }},
+};
+
+void PrintTo(const OtherVersion& version, std::ostream* out) { *out << version.name; }
+
+class SampleUpdateOfOtherVersion : public testing::TestWithParam<OtherVersion> {};
+
+TEST_P(SampleUpdateOfOtherVersion, FailsItsVersionCheckWithTheHintAndIsRolledBack) {
   Installation install(Parts::both);
-  Write(install.database, "UPDATE VERSIO SET VERSIO_NO = 4;");
+  GetParam().arrange(install);
   const std::string before = Dump(install.database);
 
   EXPECT_EQ(install.RunUpdate(), kNoException);
 
   const auto& dialogs = install.window.dialogs;
-  ASSERT_EQ(dialogs.size(), 3u);
+  ASSERT_EQ(dialogs.size(), 3u) << testing::PrintToString(dialogs);
   EXPECT_TRUE(StartsWith(dialogs[1].text,
                          texts::RollBackStarts(texts::ScriptFailed() + texts::VersionHint() +
                                                "------- STATEMENT --------\r")))
       << dialogs[1];
   EXPECT_NE(dialogs[1].text.find("Check_Versio(6)"), std::string::npos) << dialogs[1];
   EXPECT_EQ(dialogs[2], Information(texts::RollBackDone()));
+  const auto& log = install.window.log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), "------- STATEMENT --------"), 1);
   EXPECT_FALSE(IsShutDown(install.database));
   EXPECT_EQ(Dump(install.database), before);
 }
 
-TEST(UpdateRun, SampleUpdateRunAgainOnTheUpdatedDatabaseIsRolledBack) {
-  Installation install(Parts::both);
-  ASSERT_EQ(install.RunUpdate(), kNoException);
-  ASSERT_EQ(Version(install.database), 6);
-  const std::string updated = Dump(install.database);
-  install.window.dialogs.clear();
-
-  EXPECT_EQ(install.RunUpdate(), kNoException);
-
-  const auto& dialogs = install.window.dialogs;
-  ASSERT_EQ(dialogs.size(), 3u);
-  EXPECT_TRUE(StartsWith(dialogs[1].text, texts::RollBackStarts(texts::ScriptFailed())))
-      << dialogs[1];
-  EXPECT_EQ(dialogs[2], Information(texts::RollBackDone()));
-  // The library goes on after the failed check; its failure is in the log.
-  const auto& log = install.window.log;
-  const auto check = std::find(log.begin(), log.end(), "execute procedure Check_Versio(6)");
-  ASSERT_NE(check, log.end());
-  EXPECT_EQ(*std::prev(check), "------- STATEMENT --------");
-  EXPECT_FALSE(IsShutDown(install.database));
-  EXPECT_EQ(Dump(install.database), updated);
-  EXPECT_EQ(install.WorkingFolders().size(), 2u);
-}
+INSTANTIATE_TEST_SUITE_P(Databases, SampleUpdateOfOtherVersion, testing::ValuesIn(kOtherVersions),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UpdateRun, ReleaseWithoutTheHelpFileRestoresTheWholeProgramFolder) {
   test::TempDir release;
