@@ -27,7 +27,8 @@ inline bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
 }
 
-// Loads through the real facility and records every name asked for.
+// Loads through the libraries in force when it is made and records every
+// name asked for.
 class RecordingLibraries final : public platform::ILibraries {
  public:
   std::vector<std::string> asked;
@@ -41,7 +42,7 @@ class RecordingLibraries final : public platform::ILibraries {
   std::string LastError() override { return real_.LastError(); }
 
  private:
-  platform::ILibraries& real_ = platform::Default<platform::ILibraries>();
+  platform::ILibraries& real_ = platform::Libraries();
 };
 
 }  // namespace test::run

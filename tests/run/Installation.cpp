@@ -21,6 +21,22 @@ fs::path BuiltFile(const std::string& name) {
   return fs::path(bin) / name;
 }
 
+bool Sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#endif
+#endif
+  return false;
+}
+
+void* BuildLibraries::Load(const std::string& fileName) {
+  if (Sanitized() && fileName == "IBEScript.dll") return inner_.Load(BuiltFile(fileName).string());
+  return inner_.Load(fileName);
+}
+
 namespace {
 
 const char* const kClientFiles[] = {"Quendal.exe", "Quendal.chm"};
@@ -61,6 +77,7 @@ Installation::Installation(Parts parts, const fs::path& updater)
   volumesInForce_.emplace(volumes);
   resourcesInForce_.emplace(*resources_);
   windowInForce_.emplace(window);
+  librariesInForce_.emplace(libraries);
 }
 
 Installation::~Installation() { uUpdate::UseSettings(nullptr); }

@@ -5,8 +5,8 @@
 // a registry whose Firebird service key names an existing server folder and
 // the test server's port, local volumes, the release packed into the
 // updater program of the build (or another program file), the settings of
-// the window, and a recording window. Everything is in force for the life of
-// the object.
+// the window, a recording window, and the build's script library.
+// Everything is in force for the life of the object.
 #pragma once
 
 #include <filesystem>
@@ -18,6 +18,7 @@
 
 #include "RecordingWindow.h"
 #include "platform/Facility.h"
+#include "platform/Libraries.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "platform/UserInterface.h"
@@ -31,6 +32,24 @@ namespace test::run {
 
 std::filesystem::path SourceFile(const std::string& relative);
 std::filesystem::path BuiltFile(const std::string& name);
+
+// True in a build with AddressSanitizer.
+bool Sanitized();
+
+// The libraries in force when it is made, except that in a sanitized build
+// the script library is loaded by its full path in the build: there every
+// dlopen is called from the sanitizer's runtime, whose run path does not
+// hold the build's folder, so the bare name finds nothing.
+class BuildLibraries final : public platform::ILibraries {
+ public:
+  void* Load(const std::string& fileName) override;
+  void* Symbol(void* library, const char* name) override { return inner_.Symbol(library, name); }
+  void Unload(void* library) override { inner_.Unload(library); }
+  std::string LastError() override { return inner_.LastError(); }
+
+ private:
+  platform::ILibraries& inner_ = platform::Libraries();
+};
 
 enum class Parts { none, client, server, both };
 
@@ -55,6 +74,7 @@ class Installation {
   MemoryRegistry registry;
   FixedVolumes volumes;
   RecordingWindow window;
+  BuildLibraries libraries;
 
   std::string Location() const { return root.string(); }
 
@@ -72,6 +92,7 @@ class Installation {
   std::optional<platform::ScopedOverride<platform::IVolumes>> volumesInForce_;
   std::optional<platform::ScopedOverride<platform::IResources>> resourcesInForce_;
   std::optional<platform::ScopedOverride<platform::IUserInterface>> windowInForce_;
+  std::optional<platform::ScopedOverride<platform::ILibraries>> librariesInForce_;
 };
 
 // Every file below the folder with its bytes, by relative path.

@@ -29,7 +29,10 @@ ToolRun Tool(const Installation& install, const std::string& arguments) {
                             (install.temp / "Firebird/bin/fbserver").string() +
                             " -s -p 3051\"\r\n");
   const fs::path err = install.temp / "stderr.txt";
-  const std::string command = "UPDATER_REGISTRY=" + Quoted(hive.string()) + " " +
+  // A sanitized tool finds the script library only on the search path.
+  const std::string searchPath =
+      Sanitized() ? "LD_LIBRARY_PATH=" + Quoted(BuiltFile("").string()) + " " : "";
+  const std::string command = searchPath + "UPDATER_REGISTRY=" + Quoted(hive.string()) + " " +
                               Quoted(BuiltFile("updater-tool").string()) + " " + arguments + " 2>" +
                               Quoted(err.string());
   ToolRun run;

@@ -1,7 +1,6 @@
 // The update run on real installations against the test server: each way
 // out, with what it leaves in the database, the installation, the working
 // folder, the window and for the caller.
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
