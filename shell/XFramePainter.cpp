@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -19,7 +18,7 @@ struct DisplayCloser {
 using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
 
 struct Palette {
-  unsigned long background, caseFill, caseEdge, screen, glow, lens, rim, handle;
+  unsigned long background, caseFill, caseEdge, screen, lens, rim, handle;
 };
 
 unsigned long Colour(Display* display, Colormap colormap, std::uint32_t rgb) {
@@ -35,8 +34,8 @@ unsigned long Colour(Display* display, Colormap colormap, std::uint32_t rgb) {
 Palette MakePalette(Display* display, Colormap colormap, std::uint32_t background) {
   return {Colour(display, colormap, background), Colour(display, colormap, 0xC0C0C0),
           Colour(display, colormap, 0x404040),   Colour(display, colormap, 0x000080),
-          Colour(display, colormap, 0x3070FF),   Colour(display, colormap, 0xB0E8FF),
-          Colour(display, colormap, 0x202020),   Colour(display, colormap, 0x804000)};
+          Colour(display, colormap, 0xB0E8FF),   Colour(display, colormap, 0x202020),
+          Colour(display, colormap, 0x804000)};
 }
 
 void FillRect(Display* d, Drawable to, GC gc, unsigned long pixel, int x, int y, int w, int h) {
@@ -45,8 +44,7 @@ void FillRect(Display* d, Drawable to, GC gc, unsigned long pixel, int x, int y,
 }
 
 // One frame of the animation: a computer being searched with a magnifying
-// glass that circles over it, one eighth of the way per frame; the screen
-// glows where the glass stands.
+// glass that circles over it, one eighth of the way per frame.
 void DrawFrame(Display* d, Drawable to, GC gc, const Palette& colours, const FrameGeometry& size,
                int frame) {
   FillRect(d, to, gc, colours.background, 0, 0, size.width, size.height);
@@ -59,10 +57,6 @@ void DrawFrame(Display* d, Drawable to, GC gc, const Palette& colours, const Fra
   const double angle = frame * 2 * std::numbers::pi / XFramePainter::kFrameCount;
   const int cx = 20 + static_cast<int>(std::lround(9 * std::cos(angle)));
   const int cy = 18 + static_cast<int>(std::lround(8 * std::sin(angle)));
-  // The glow, clipped to the screen (11, 10)-(30, 24).
-  const int left = std::clamp(cx - 4, 11, 30), right = std::clamp(cx + 4, 11, 30);
-  const int top = std::clamp(cy - 3, 10, 24), bottom = std::clamp(cy + 3, 10, 24);
-  FillRect(d, to, gc, colours.glow, left, top, right - left, bottom - top);
 
   XSetLineAttributes(d, gc, 3, LineSolid, CapRound, JoinRound);
   XSetForeground(d, gc, colours.handle);
