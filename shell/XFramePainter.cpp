@@ -7,6 +7,8 @@
 #include <memory>
 #include <numbers>
 
+#include "ScopeExit.h"
+
 namespace shell {
 
 namespace {
@@ -14,7 +16,6 @@ namespace {
 struct DisplayCloser {
   void operator()(Display* display) const { XCloseDisplay(display); }
 };
-// Closing the connection frees everything made on it (pixmap, GC, colours).
 using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
 
 struct Palette {
@@ -98,7 +99,9 @@ void XFramePainter::Run(std::stop_token stop) {
   const Pixmap frameBuffer = XCreatePixmap(d, window_, static_cast<unsigned>(geometry_.width),
                                            static_cast<unsigned>(geometry_.height),
                                            static_cast<unsigned>(attributes.depth));
+  const ScopeExit freeFrameBuffer([&] { XFreePixmap(d, frameBuffer); });
   GC gc = XCreateGC(d, frameBuffer, 0, nullptr);
+  const ScopeExit freeGc([&] { XFreeGC(d, gc); });
   const Palette colours = MakePalette(d, attributes.colormap, geometry_.background);
 
   for (int frame = 0; !stop.stop_requested(); frame = (frame + 1) % kFrameCount) {
