@@ -39,14 +39,16 @@ void RunScriptText(const std::string& clientLibrary, const std::string& database
                    const std::string& password, const std::string& roleName,
                    const std::string& source, platform::ILogTarget* log, TScriptRunMode mode);
 
-// The callbacks handed to the script library.
+// The callbacks handed to the script library. They let no exception out:
+// one met inside (from the log target or the window) fails the run once the
+// library has returned.
 extern "C" {
-std::int32_t ScriptErrorProc(const char* statement, const char* errorText);
-std::int32_t ScriptLogProc(std::int32_t value, const char* text);
-std::int32_t ScriptLogQuietProc(std::int32_t value, const char* text);
-std::int32_t ScriptStatProc(std::int32_t value, std::int32_t number);
-std::int32_t ScriptStatQuietProc(std::int32_t value, std::int32_t number);
-std::int32_t ConnectErrorProc(const char* errorText);
+std::int32_t ScriptErrorProc(const char* statement, const char* errorText) noexcept;
+std::int32_t ScriptLogProc(std::int32_t value, const char* text) noexcept;
+std::int32_t ScriptLogQuietProc(std::int32_t value, const char* text) noexcept;
+std::int32_t ScriptStatProc(std::int32_t value, std::int32_t number) noexcept;
+std::int32_t ScriptStatQuietProc(std::int32_t value, std::int32_t number) noexcept;
+std::int32_t ConnectErrorProc(const char* errorText) noexcept;
 }
 
 }  // namespace uIBEScript
