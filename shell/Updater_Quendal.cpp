@@ -9,6 +9,8 @@
 
 int main(int argc, char** argv) {
   shell::PrepareXlibForThreads();  // the busy animation draws from a thread
+  // Its native window stays the only one besides the window's own.
+  QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication application(argc, argv);
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Updater_Quendal"));
   // Qt's own texts (an edit field's context menu) in Russian, where installed.
