@@ -16,8 +16,9 @@ PORT=3051
 MARKER=.made-by-run-demo # only a folder carrying it is ever removed
 
 # The sample release: what a version-5 installation holds.
-OLD_CLIENT=resources/old     # Quendal.exe and Quendal.chm of version 5
-DATABASE_SCRIPT=resources/database-v5.sql
+OLD_CLIENT=resources/installed # Quendal.exe and Quendal.chm of version 5
+DATABASE_SCRIPT=resources/installed/database.sql
+NEW_CLIENT=resources/release # what the update brings
 
 log() { printf 'run-demo: %s\n' "$*"; }
 fail() {
@@ -90,15 +91,29 @@ write_hive() {
     '' >"$hive"
 }
 
-# The version the sample database records, and the client files, as a check.
+# Succeeds when the installation's client files are those of that folder.
+client_files_of() {
+  cmp -s "$LOCATION/Program/Quendal.exe" "$1/Quendal.exe" &&
+    cmp -s "$LOCATION/Program/Quendal.chm" "$1/Quendal.chm"
+}
+
+# What the installation holds now: the version its database records, and
+# which release its client files come from.
 show_installation() {
-  log "the installation now:"
-  ls -l "$LOCATION/Program"
-  isql -ch WIN1251 "localhost/$PORT:$LOCATION/DB_Data/Quendal.fdb" <<<"SHOW TABLES;" || true
+  local version client=mixed
+  version=$(isql -ch WIN1251 "localhost/$PORT:$LOCATION/DB_Data/Quendal.fdb" \
+    <<<"SET HEADING OFF; SELECT MAX(VERSIO_NO) FROM VERSIO;" | tr -d '[:space:]') || version="?"
+  if client_files_of "$NEW_CLIENT"; then
+    client=6
+  elif client_files_of "$OLD_CLIENT"; then
+    client=5
+  fi
+  log "the installation now: database version $version, client files of version $client"
 }
 
 remove_old_demo
 make_installation
+show_installation
 hive=$root/build/demo/registry.reg
 write_hive "$hive"
 export UPDATER_REGISTRY=$hive
