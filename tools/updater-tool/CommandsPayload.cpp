@@ -3,35 +3,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
-#include <optional>
 
 #include "Command.h"
+#include "ProgramResources.h"
 #include "platform/Exception.h"
-#include "platform/FileSystem.h"
-#include "platform/Resources.h"
 #include "update/uUpdate.h"
 
 namespace tool {
 
 namespace {
-
-// Points the resource facility at --program FILE for the rest of the command.
-class ProgramResources {
- public:
-  explicit ProgramResources(Arguments& arguments) {
-    const std::string program = TakeOption(arguments, "--program");
-    if (program.empty()) return;
-    if (!platform::FileSystem().FileExists(program))
-      throw platform::Exception("no such program file: " + program);
-    resources_ = std::make_unique<platform::FileResources>(program);
-    override_.emplace(*resources_);
-  }
-
- private:
-  std::unique_ptr<platform::FileResources> resources_;
-  std::optional<platform::ScopedOverride<platform::IResources>> override_;
-};
 
 bool WriteAll(const std::string& bytes) {
   std::size_t done = 0;

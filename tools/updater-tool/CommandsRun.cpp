@@ -1,5 +1,6 @@
 // update and online: the two actions of the window, with a scripted window.
 #include "Command.h"
+#include "ProgramResources.h"
 #include "ScriptedWindow.h"
 #include "update/uUpdate.h"
 
@@ -15,6 +16,7 @@ bool TakeAnswer(Arguments& arguments) {
 }
 
 int Update(Arguments arguments) {
+  const ProgramResources resources(arguments);
   const bool answerYes = TakeAnswer(arguments);
   if (arguments.size() != 2) throw UsageError{"LOCATION and PASSWORD expected"};
   ScriptedWindow window(answerYes);
@@ -24,6 +26,7 @@ int Update(Arguments arguments) {
 }
 
 int Online(Arguments arguments) {
+  const ProgramResources resources(arguments);
   if (arguments.size() != 2) throw UsageError{"LOCATION and PASSWORD expected"};
   ScriptedWindow window(false);
   platform::ScopedOverride<platform::IUserInterface> inForce(window);
@@ -32,7 +35,7 @@ int Online(Arguments arguments) {
 }
 
 const Registration update("update", "LOCATION PASSWORD [--answer yes|no] [--program FILE]", Update);
-const Registration online("online", "LOCATION PASSWORD", Online);
+const Registration online("online", "LOCATION PASSWORD [--program FILE]", Online);
 
 }  // namespace
 
