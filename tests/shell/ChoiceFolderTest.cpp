@@ -55,6 +55,16 @@ TEST_F(FolderTreeTest, StartsAtTheComputerOpenedOneLevel) {
   EXPECT_EQ(volumes.front(), QStringLiteral("/"));
 }
 
+TEST_F(FolderTreeTest, RightClickSelectsTheNodeUnderTheMouse) {
+  shell::TFolderTree tree(nullptr);
+  tree.resize(289, 217);
+  tree.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+  const QModelIndex root = tree.Folders()->index(0, 0, tree.Folders()->ComputerIndex());
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualRect(root).center());
+  EXPECT_EQ(tree.Path(), QStringLiteral("/"));
+}
+
 TEST_F(FolderTreeTest, ShowsFoldersOnlyWithoutHiddenOnes) {
   shell::FolderModel folders(nullptr);
   const QModelIndex njx = folders.IndexOfFolder(Path("NJX"));
