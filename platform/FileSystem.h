@@ -1,6 +1,7 @@
 // The file system as the engine sees it: Windows-style attributes over the
 // Linux file system. Paths are CP1251 texts; the implementation converts them
-// to UTF-8 for the kernel.
+// to the kernel's names as platform/NativeNames.h describes (a name without
+// a CP1251 form comes back escaped, never as another file's name).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ constexpr std::uint32_t kVolumeLabel = 0x08;
 constexpr std::uint32_t kDirectory = 0x10;  // never set for a symbolic link
 constexpr std::uint32_t kArchive = 0x20;    // set for every file that is no folder
 constexpr std::uint32_t kAll = 0x3F;
+constexpr std::uint32_t kReparsePoint = 0x400;  // a symbolic link
 }  // namespace attr
 
 struct DirEntry {
@@ -47,8 +49,9 @@ class IFileSystem {
   virtual std::unique_ptr<IDirectorySearch> FindFirst(const std::string& folder) = 0;
   // Empty when nothing of that name exists (a dangling link exists).
   virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
-  // Read-only maps to the write permission bits; the other bits cannot be
-  // changed on Linux and are ignored.
+  // Read-only maps to the write permission bits (setting it clears them all,
+  // clearing it gives the owner write permission); the other bits cannot be
+  // changed on Linux and are ignored. A symbolic link is left alone.
   virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   // Removes a file or a symbolic link (never what a link points to).
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -60,6 +63,9 @@ class IFileSystem {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Whole-file copy over an existing target, keeping the source's permission
   // bits, owner (where allowed) and times; a symbolic link is copied as a link.
+  // The data is copied in the kernel (reflink, copy_file_range). A link in
+  // the target's place is replaced, never written through; a folder, a
+  // special file or the source itself as target make the copy fail.
   virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
   virtual bool FileExists(const std::string& path) = 0;       // exists and is no folder
   virtual bool DirectoryExists(const std::string& path) = 0;  // exists and is a folder

@@ -2,20 +2,23 @@
 
 #include <unistd.h>
 
-#include <climits>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
-#include "Text.h"
+#include "Exception.h"
+#include "NativeNames.h"
 
 namespace platform {
 
 namespace {
 
+// Resolving against a made-up folder would name another file, so a current
+// folder that is gone (removed while we stand in it) is a failure.
 std::string CurrentFolder() {
-  char buffer[PATH_MAX];
-  if (!getcwd(buffer, sizeof buffer)) return "/";
-  auto text = TryFromUtf8(buffer);
-  return text ? *text : std::string("/");
+  std::unique_ptr<char, decltype(&std::free)> folder(getcwd(nullptr, 0), &std::free);
+  if (!folder) throw Exception("Cannot determine the current folder");
+  return FromNative(folder.get());
 }
 
 }  // namespace

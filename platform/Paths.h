@@ -17,7 +17,9 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path);
 std::string JoinPath(std::string_view folder, std::string_view name);
 // Absolute form: relative names against the current folder, "." and ".."
 // resolved textually (links are not followed), repeated separators folded.
-// An empty path stays empty.
+// An empty path stays empty; a trailing separator stays. Throws
+// platform::Exception when a relative path meets a current folder that no
+// longer exists.
 std::string ExpandFileName(std::string_view path);
 // The folder part, with its trailing separator ("" when there is none).
 std::string ExtractFilePath(std::string_view path);

@@ -31,6 +31,14 @@ class IRegistry {
   virtual std::unique_ptr<IRegistryKey> OpenKeyReadOnly(const std::string& key) = 0;
 };
 
+constexpr const char* kDefaultHivePath = "/etc/quendal-updater/HKLM.reg";
+constexpr const char* kHiveEnvironmentVariable = "UPDATER_REGISTRY";
+
+// The hive file in force (a path of the Linux file system, not a system text):
+// the environment variable's value when it is set and not empty, else the
+// compiled-in path.
+std::string HivePath();
+
 template <>
 IRegistry& Default<IRegistry>();
 
