@@ -9,6 +9,7 @@ PACKAGES=(
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   libarchive-dev libarchive-tools
   qt6-base-dev libx11-dev xvfb xauth x11-utils xdotool imagemagick
+  fonts-dejavu-core qt6-translations-l10n
   hyperfine
 )
 
