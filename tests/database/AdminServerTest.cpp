@@ -50,8 +50,8 @@ TEST_F(AdminServerTest, NobodyElseAttachedGivesAnEmptyList) {
 }
 
 TEST_F(AdminServerTest, ListsEveryOtherAttachmentOnceWhateverTheCaseOfTheOwnName) {
-  test::ScopedUser a(database, "A");
-  test::ScopedUser b(database, "B");
+  test::firebird::ScopedUser a(database.connectionString, "A");
+  test::firebird::ScopedUser b(database.connectionString, "B");
   const auto asA = Attach(database, a.Name(), a.Password());
   const auto asB = Attach(database, b.Name(), b.Password());
   const auto asSysdba = Attach(database, kUser, kPassword);
@@ -86,7 +86,7 @@ TEST_F(AdminServerTest, ServicesManagerRefusesAWrongPasswordWithTheServersText) 
 }
 
 TEST_F(AdminServerTest, ShutsDownForSysdbaAloneAndBringsTheDatabaseBackOnline) {
-  test::ScopedUser other(database, "S");
+  test::firebird::ScopedUser other(database.connectionString, "S");
   const auto started = std::chrono::steady_clock::now();
   uIBEScript::SetSingleUserMode(kClientLibrary, database.connectionString, kUser, kPassword);
   EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000));

@@ -1,5 +1,5 @@
-// Helpers for the tests against the real server: a fresh database, users that
-// exist for one test, and the database header as fbstat prints it.
+// Helpers for the tests against the real server: a fresh database and the
+// database header as fbstat prints it.
 #pragma once
 
 #include <filesystem>
@@ -16,23 +16,6 @@ struct ServerDatabase {
   TempDir folder;
   std::filesystem::path file;
   std::string connectionString;
-};
-
-// A Firebird user with a name unique to this process, dropped again.
-class ScopedUser {
- public:
-  ScopedUser(const ServerDatabase& database, const std::string& tag);
-  ~ScopedUser();
-  ScopedUser(const ScopedUser&) = delete;
-  ScopedUser& operator=(const ScopedUser&) = delete;
-
-  const std::string& Name() const { return name_; }
-  const std::string& Password() const { return password_; }
-
- private:
-  std::string connectionString_;
-  std::string name_;
-  std::string password_ = "pw";
 };
 
 // The "Attributes" line of the database header.

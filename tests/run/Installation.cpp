@@ -119,19 +119,20 @@ fs::path MakeRelease(const fs::path& folder, const std::string& script, const Tr
     std::string names;
     for (const auto& [name, bytes] : clientFiles) {
       WriteFile(folder / "files" / name, bytes);
-      names += " " + Quoted(name);
+      names += " " + ShellQuoted(name);
     }
-    Command("bsdtar --format zip -cf " + Quoted((folder / "files.zip").string()) + " -C " +
-            Quoted((folder / "files").string()) + names);
+    CheckedCommand("bsdtar --format zip -cf " + ShellQuoted((folder / "files.zip").string()) +
+                   " -C " + ShellQuoted((folder / "files").string()) + names);
     payload = folder / "files.exe";
-    Command(Quoted(BuiltFile("updater-pack").string()) + " sfx --archive " +
-            Quoted((folder / "files.zip").string()) + " --out " + Quoted(payload.string()));
+    CheckedCommand(ShellQuoted(BuiltFile("updater-pack").string()) + " sfx --archive " +
+                   ShellQuoted((folder / "files.zip").string()) + " --out " +
+                   ShellQuoted(payload.string()));
   }
   const fs::path updater = folder / "Updater_Quendal";
-  Command(Quoted(BuiltFile("updater-pack").string()) + " release --program " +
-          Quoted(BuiltFile("Updater_Quendal").string()) + " --script " +
-          Quoted((folder / "update.sql").string()) + " --files " + Quoted(payload.string()) +
-          " --out " + Quoted(updater.string()));
+  CheckedCommand(ShellQuoted(BuiltFile("updater-pack").string()) + " release --program " +
+                 ShellQuoted(BuiltFile("Updater_Quendal").string()) + " --script " +
+                 ShellQuoted((folder / "update.sql").string()) + " --files " +
+                 ShellQuoted(payload.string()) + " --out " + ShellQuoted(updater.string()));
   return updater;
 }
 

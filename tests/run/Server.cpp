@@ -1,10 +1,5 @@
 #include "Server.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <array>
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -14,25 +9,6 @@ namespace test::run {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string Command(const std::string& commandLine) {
-  FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
-  if (!pipe) throw std::runtime_error("cannot run " + commandLine);
-  std::string output;
-  std::array<char, 4096> buffer{};
-  for (std::size_t got; (got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-    output.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error("failed: " + commandLine + "\n" + output);
-  return output;
-}
-
 namespace {
 
 std::string Credentials() {
@@ -40,7 +16,7 @@ std::string Credentials() {
 }
 
 std::string HeaderAttributes(const fs::path& database) {
-  std::istringstream lines(Command("fbstat -h " + Quoted(database.string())));
+  std::istringstream lines(CheckedCommand("fbstat -h " + ShellQuoted(database.string())));
   for (std::string line; std::getline(lines, line);)
     if (line.find("Attributes") != std::string::npos) return line;
   throw std::runtime_error("no Attributes line for " + database.string());
@@ -55,8 +31,8 @@ bool IsShutDown(const fs::path& database) {
 }
 
 void ShutDown(const fs::path& database) {
-  Command("gfix -shut multi -force 0" + Credentials() + " " +
-          Quoted(firebird::ConnectionString(database)));
+  CheckedCommand("gfix -shut multi -force 0" + Credentials() + " " +
+                 ShellQuoted(firebird::ConnectionString(database)));
 }
 
 int Version(const fs::path& database) {
@@ -64,8 +40,8 @@ int Version(const fs::path& database) {
 }
 
 std::string Dump(const fs::path& database) {
-  const std::string connection = Quoted(firebird::ConnectionString(database));
-  std::string dump = Command("isql-fb -x -ch WIN1251" + Credentials() + " " + connection);
+  const std::string connection = ShellQuoted(firebird::ConnectionString(database));
+  std::string dump = CheckedCommand("isql-fb -x -ch WIN1251" + Credentials() + " " + connection);
   std::istringstream tables(firebird::Query(
       database,
       "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 AND "
@@ -93,20 +69,6 @@ bool RemovedFileHeldOpenBelow(const fs::path& folder) {
     }
   }
   return false;
-}
-
-ScopedUser::ScopedUser(const fs::path& database, const std::string& tag)
-    : database_(database), name_("UPDRUN_" + tag + "_" + std::to_string(getpid())) {
-  firebird::Isql("CREATE USER " + name_ + " PASSWORD '" + password_ + "';\n",
-                 firebird::ConnectionString(database_));
-}
-
-ScopedUser::~ScopedUser() {
-  try {
-    firebird::Isql("DROP USER " + name_ + ";\n", firebird::ConnectionString(database_));
-  } catch (const std::exception&) {
-    // A user left behind has a name no other run uses.
-  }
 }
 
 }  // namespace test::run

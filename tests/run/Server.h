@@ -1,17 +1,17 @@
 // The state of a database on the test server, read from outside the engine:
-// its header, its version, a dump of its schema and data, users of its own,
-// and whether the server still holds a removed database file.
+// its header, its version, a dump of its schema and data, and whether the server still holds a
+// removed database file.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
+#include "tests/support/Command.h"
+#include "tests/support/Firebird.h"
+
 namespace test::run {
 
-// Runs a command line through the shell; its stdout and stderr. Throws
-// when it ends non-zero.
-std::string Command(const std::string& commandLine);
-std::string Quoted(const std::string& text);
+using test::firebird::ScopedUser;
 
 // The header's Attributes line names a shutdown mode.
 bool IsShutDown(const std::filesystem::path& database);
@@ -28,22 +28,5 @@ void Write(const std::filesystem::path& database, const std::string& statement);
 // True when some process (the server) keeps a file below the folder open
 // that has been removed from it.
 bool RemovedFileHeldOpenBelow(const std::filesystem::path& folder);
-
-// A Firebird user whose name no other test process uses, dropped again.
-class ScopedUser {
- public:
-  ScopedUser(const std::filesystem::path& database, const std::string& tag);
-  ~ScopedUser();
-  ScopedUser(const ScopedUser&) = delete;
-  ScopedUser& operator=(const ScopedUser&) = delete;
-
-  const std::string& Name() const { return name_; }
-  const std::string& Password() const { return password_; }
-
- private:
-  std::filesystem::path database_;
-  std::string name_;
-  std::string password_ = "runpw";
-};
 
 }  // namespace test::run

@@ -13,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test::run;
+using test::ShellQuoted;
 namespace texts = test::texts;
 
 struct ToolRun {
@@ -31,10 +32,10 @@ ToolRun Tool(const Installation& install, const std::string& arguments) {
   const fs::path err = install.temp / "stderr.txt";
   // A sanitized tool finds the script library only on the search path.
   const std::string searchPath =
-      Sanitized() ? "LD_LIBRARY_PATH=" + Quoted(BuiltFile("").string()) + " " : "";
-  const std::string command = searchPath + "UPDATER_REGISTRY=" + Quoted(hive.string()) + " " +
-                              Quoted(BuiltFile("updater-tool").string()) + " " + arguments + " 2>" +
-                              Quoted(err.string());
+      Sanitized() ? "LD_LIBRARY_PATH=" + ShellQuoted(BuiltFile("").string()) + " " : "";
+  const std::string command = searchPath + "UPDATER_REGISTRY=" + ShellQuoted(hive.string()) + " " +
+                              ShellQuoted(BuiltFile("updater-tool").string()) + " " + arguments +
+                              " 2>" + ShellQuoted(err.string());
   ToolRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -68,7 +69,7 @@ class UpdaterTool : public testing::Test {
 TEST_F(UpdaterTool, UpdateAnswersNoUnlessToldAndPrintsTheConfirmation) {
   Installation install(Parts::client);
 
-  const ToolRun run = Tool(install, "update " + Quoted(install.Location()) + " kelmorinta");
+  const ToolRun run = Tool(install, "update " + ShellQuoted(install.Location()) + " kelmorinta");
 
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "[confirm] " + Printed(texts::Confirmation(texts::ClientPart())) + "\n");
@@ -83,8 +84,8 @@ TEST_F(UpdaterTool, UpdatePrintsTheLogAndTheDialogsOfARollBackInOrder) {
   Installation install(Parts::both);
 
   const ToolRun run =
-      Tool(install, "update " + Quoted(install.Location()) + " kelmorinta --answer yes --program " +
-                        Quoted(updater.string()));
+      Tool(install, "update " + ShellQuoted(install.Location()) +
+                        " kelmorinta --answer yes --program " + ShellQuoted(updater.string()));
 
   EXPECT_EQ(run.exitCode, 0) << run.err;
   const auto confirm = run.out.find("[confirm] ");
@@ -106,7 +107,7 @@ TEST_F(UpdaterTool, OnlineBringsTheDatabaseOnlineAndSaysSo) {
   Installation install(Parts::server);
   ShutDown(install.database);
 
-  const ToolRun run = Tool(install, "online " + Quoted(install.Location()) + " kelmorinta");
+  const ToolRun run = Tool(install, "online " + ShellQuoted(install.Location()) + " kelmorinta");
 
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "[information] " + Printed(texts::OnlineDone()) + "\n");
@@ -116,7 +117,7 @@ TEST_F(UpdaterTool, OnlineBringsTheDatabaseOnlineAndSaysSo) {
 TEST_F(UpdaterTool, OnlineRefusalGoesToStderrWithExitCode1) {
   Installation install(Parts::client);
 
-  const ToolRun run = Tool(install, "online " + Quoted(install.Location()) + " kelmorinta");
+  const ToolRun run = Tool(install, "online " + ShellQuoted(install.Location()) + " kelmorinta");
 
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");

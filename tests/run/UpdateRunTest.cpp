@@ -179,8 +179,8 @@ const Refusal kRefusals[] = {
        return attached;
      },
      [](const std::string& message) {
-       const std::string a = "UPDRUN_A_" + std::to_string(getpid());
-       const std::string b = "UPDRUN_B_" + std::to_string(getpid());
+       const std::string a = "UPDTEST_A_" + std::to_string(getpid());
+       const std::string b = "UPDTEST_B_" + std::to_string(getpid());
        // The server reports attachments in an order of its own.
        EXPECT_TRUE(message == texts::UsersAttached(a + "; " + b) ||
                    message == texts::UsersAttached(b + "; " + a))

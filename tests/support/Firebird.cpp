@@ -1,41 +1,15 @@
 #include "Firebird.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 
+#include "Command.h"
 #include "TempDir.h"
 
 namespace test::firebird {
-
-namespace {
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string RunCommand(const std::string& command) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) throw std::runtime_error("cannot run " + command);
-  std::string output;
-  std::array<char, 4096> buffer{};
-  std::size_t got = 0;
-  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    output.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error("failed: " + command + "\n" + output);
-  return output;
-}
-
-}  // namespace
 
 std::string ConnectionString(const std::filesystem::path& file) {
   return std::string(kServerPrefix) + file.string();
@@ -50,10 +24,10 @@ std::string Isql(const std::string& script, const std::string& database,
   test::WriteFile(name, script);
   std::string command = "isql-fb -q -b -user " + std::string(kUser) + " -password " +
                         std::string(kPassword) + " -ch " + charset;
-  if (!database.empty()) command += " " + Quote(database);
-  command += " -i " + Quote(name);
+  if (!database.empty()) command += " " + ShellQuoted(database);
+  command += " -i " + ShellQuoted(name);
   try {
-    std::string output = RunCommand(command);
+    std::string output = CheckedCommand(command);
     std::remove(name);
     return output;
   } catch (...) {
@@ -71,6 +45,23 @@ void CreateDatabase(const std::filesystem::path& file, const std::string& script
 
 std::string Query(const std::filesystem::path& file, const std::string& select) {
   return Isql("SET HEADING OFF;\n" + select + "\n", ConnectionString(file));
+}
+
+ScopedUser::ScopedUser(const std::string& connectionString, const std::string& tag)
+    : connectionString_(connectionString),
+      name_("UPDTEST_" + tag + "_" + std::to_string(getpid())) {
+  Isql("CREATE USER " + name_ + " PASSWORD '" + password_ + "';\n", connectionString_);
+}
+
+ScopedUser::ScopedUser(const std::filesystem::path& database, const std::string& tag)
+    : ScopedUser(ConnectionString(database), tag) {}
+
+ScopedUser::~ScopedUser() {
+  try {
+    Isql("DROP USER " + name_ + ";\n", connectionString_);
+  } catch (const std::exception&) {
+    // A user left behind has a name no other run uses.
+  }
 }
 
 }  // namespace test::firebird

@@ -29,4 +29,23 @@ void CreateDatabase(const std::filesystem::path& file, const std::string& script
 // (no headers, values separated by single blanks).
 std::string Query(const std::filesystem::path& file, const std::string& select);
 
+// A Firebird user with a name unique to this process, created through the
+// database given by its connection string or its file, dropped again.
+class ScopedUser {
+ public:
+  ScopedUser(const std::string& connectionString, const std::string& tag);
+  ScopedUser(const std::filesystem::path& database, const std::string& tag);
+  ~ScopedUser();
+  ScopedUser(const ScopedUser&) = delete;
+  ScopedUser& operator=(const ScopedUser&) = delete;
+
+  const std::string& Name() const { return name_; }
+  const std::string& Password() const { return password_; }
+
+ private:
+  std::string connectionString_;
+  std::string name_;
+  std::string password_ = "pw";
+};
+
 }  // namespace test::firebird

@@ -2,36 +2,19 @@
 // global, UTF-8 on the terminal, exit code 1 and the message on stderr when
 // the engine raises.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Volumes.h"
+#include "tests/support/Command.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-struct ToolRun {
-  int exitCode;
-  std::string output;  // stdout, then stderr
-};
-
-ToolRun Tool(const std::string& arguments) {
+test::CommandResult Tool(const std::string& arguments) {
   const char* bin = std::getenv("UPDATER_TEST_BIN");
-  const std::string command =
-      std::string(bin ? bin : "bin") + "/updater-tool " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return {-1, ""};
-  std::string output;
-  std::array<char, 4096> buffer{};
-  std::size_t got = 0;
-  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    output.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  return test::RunCommand(std::string(bin ? bin : "bin") + "/updater-tool " + arguments);
 }
 
 }  // namespace
@@ -51,7 +34,7 @@ TEST(UpdaterTool, LayoutPrintsEveryGlobal) {
   test::ScopedEnvironment hive("UPDATER_REGISTRY", (temp / "HKLM.reg").string());
 
   const std::string inst = temp.Text() + "/inst";
-  const ToolRun run = Tool("layout " + inst);
+  const test::CommandResult run = Tool("layout " + inst);
   EXPECT_EQ(run.exitCode, 0) << run.output;
   for (const std::string& line : std::vector<std::string>{
            "ProgramPath=" + inst + "\n",
@@ -70,14 +53,14 @@ TEST(UpdaterTool, LayoutPrintsEveryGlobal) {
        })
     EXPECT_NE(run.output.find(line), std::string::npos) << line << "\nin\n" << run.output;
 
-  const ToolRun missing = Tool("layout " + temp.Text() + "/none");
+  const test::CommandResult missing = Tool("layout " + temp.Text() + "/none");
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.output,
             "Путь к обновляемой программе \"" + temp.Text() + "/none\" не найден!\n");
 }
 
 TEST(UpdaterTool, RunAndWaitPrintsTheExitCode) {
-  const ToolRun run = Tool("run-and-wait /bin/sh '-c \"exit 7\"'");
+  const test::CommandResult run = Tool("run-and-wait /bin/sh '-c \"exit 7\"'");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.output, "7\n");
   EXPECT_EQ(Tool("run-and-wait").exitCode, 2);
