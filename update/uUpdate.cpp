@@ -53,12 +53,34 @@ platform::Exception ServiceDamaged() {
 }
 
 // ddmmyyhhnnss of the local time.
-std::string LayoutTimeStamp() {
-  const std::tm now = platform::Clock().LocalNow();
+std::string LayoutTimeStamp(const std::tm& now) {
   char text[64];
   std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", now.tm_mday, now.tm_mon + 1,
                 (now.tm_year + 1900) % 100, now.tm_hour, now.tm_min, now.tm_sec);
   return text;
+}
+
+std::tm OneSecondLater(std::tm time) {
+  // Calendar arithmetic only: the stamp names a folder, it is no clock.
+  const std::time_t seconds = timegm(&time) + 1;
+  gmtime_r(&seconds, &time);
+  return time;
+}
+
+// The staging phase clears a folder of the name it is given, and a working
+// folder of an earlier run in the same second (or from before the clock was
+// set back) holds that run's only backups. So the name moves on a second at
+// a time until nothing below the location has it.
+std::string FreeWorkingFolder(const std::string& programPath) {
+  constexpr int kSecondsOfADay = 24 * 60 * 60;
+  std::tm stamp = platform::Clock().LocalNow();
+  std::string folder = platform::JoinPath(programPath, "Tmp$" + LayoutTimeStamp(stamp));
+  for (int taken = 0; taken < kSecondsOfADay && platform::FileSystem().GetAttributes(folder);
+       ++taken) {
+    stamp = OneSecondLater(stamp);
+    folder = platform::JoinPath(programPath, "Tmp$" + LayoutTimeStamp(stamp));
+  }
+  return folder;
 }
 
 // The port after "-p " in a service's image path, cut at the first blank
@@ -123,7 +145,7 @@ void PreparePaths(const std::string& location) {
 
   ProgramFolder = platform::JoinPath(ProgramPath, "Program");
   DataFolder = platform::JoinPath(ProgramPath, "DB_Data");
-  TempFolder = platform::JoinPath(ProgramPath, "Tmp$" + LayoutTimeStamp());
+  TempFolder = FreeWorkingFolder(ProgramPath);
   NewFolder = platform::JoinPath(TempFolder, "New");
   OldFolder = platform::JoinPath(TempFolder, "Old");
   OldProgramFolder = platform::JoinPath(OldFolder, "Program");

@@ -145,6 +145,19 @@ TEST_F(Layout, TimeStampIsTwelveDigitsOfTheLocalTime) {
   EXPECT_EQ(uUpdate::TempFolder, Inst() + "/Tmp$011131000000");
 }
 
+// An earlier run's working folder holds its backups: the new one takes the
+// next free second instead of the same name.
+TEST_F(Layout, WorkingFolderNameMovesOnPastNamesInUse) {
+  ServiceHive(Fb() + "bin/fbserver -p 3052");
+  clock_.Set(2009, 12, 31, 23, 59, 58);
+  fs::create_directories(temp_ / "inst/Tmp$311209235958/Old");
+  test::WriteFile(temp_ / "inst/Tmp$311209235959", "a file counts too");
+  Prepare(Inst());
+  EXPECT_EQ(uUpdate::TempFolder, Inst() + "/Tmp$010110000000");
+  EXPECT_EQ(uUpdate::OldFolder, Inst() + "/Tmp$010110000000/Old");
+  EXPECT_FALSE(fs::exists(temp_ / "inst/Tmp$010110000000"));
+}
+
 TEST_F(Layout, LocationMustBeAnExistingFolder) {
   ServiceHive(Fb() + "bin/fbserver -p 3052");
   test::WriteFile(temp_ / "file", "x");
