@@ -71,9 +71,11 @@ std::string CannotCopyTheFailed(const Paths&, const FsCall& failed) {
 
 const FileFault kFaults[] = {
     // Staging
+    // A leftover of that name that appeared once the run had chosen it.
     {"LeftoverWorkingFolderCannotBeEmptied",
      [](auto& files, const Paths& p) {
        test::WriteFile(p.work / "leftover.txt", "of an earlier run");
+       files.Fail(FsOp::GetAttributes, Is(p.work), 1);
        files.Fail(FsOp::DeleteFile, Is(p.work / "leftover.txt"), 1);
      },
      Outcome::stagingUndone, CannotDeleteTheFailed},
