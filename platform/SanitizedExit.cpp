@@ -33,7 +33,7 @@ void AwaitEndingThreads() {
   auto still = std::chrono::steady_clock::now();
   long last = ThreadCount();
   while (last > 1 && std::chrono::steady_clock::now() < deadline &&
-         std::chrono::steady_clock::now() - still < 100ms) {
+         std::chrono::steady_clock::now() - still < 250ms) {
     std::this_thread::sleep_for(2ms);
     const long now = ThreadCount();
     if (now != last) still = std::chrono::steady_clock::now();
