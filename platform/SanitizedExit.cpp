@@ -6,8 +6,6 @@
 // caught on its way out has thread-local data that crashes the check. This
 // handler, registered before any library is loaded, runs after the libraries'
 // handlers and before the check: it waits until those threads are gone.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>

@@ -52,7 +52,7 @@ platform::Exception ServiceDamaged() {
   return platform::Exception("Сервис FireBird поврежден. Обновление прервано."_cp);
 }
 
-// ddmmyyhhnnss of the local time.
+// ddmmyyhhnnss of a local time.
 std::string LayoutTimeStamp(const std::tm& now) {
   char text[64];
   std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", now.tm_mday, now.tm_mon + 1,
@@ -74,13 +74,13 @@ std::tm OneSecondLater(std::tm time) {
 std::string FreeWorkingFolder(const std::string& programPath) {
   constexpr int kSecondsOfADay = 24 * 60 * 60;
   std::tm stamp = platform::Clock().LocalNow();
-  std::string folder = platform::JoinPath(programPath, "Tmp$" + LayoutTimeStamp(stamp));
-  for (int taken = 0; taken < kSecondsOfADay && platform::FileSystem().GetAttributes(folder);
-       ++taken) {
+  const auto named = [&] {
+    return platform::JoinPath(programPath, "Tmp$" + LayoutTimeStamp(stamp));
+  };
+  for (int taken = 0; taken < kSecondsOfADay && platform::FileSystem().GetAttributes(named());
+       ++taken)
     stamp = OneSecondLater(stamp);
-    folder = platform::JoinPath(programPath, "Tmp$" + LayoutTimeStamp(stamp));
-  }
-  return folder;
+  return named();
 }
 
 // The port after "-p " in a service's image path, cut at the first blank
