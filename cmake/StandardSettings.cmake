@@ -13,11 +13,11 @@ if(UPDATER_SANITIZE)
   target_compile_options(project_sanitizers INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(project_sanitizers INTERFACE -fsanitize=address,undefined)
-  # The sanitizer defaults and the exit handler that keep the leak check
-  # clear of the client library's threads: in programs only.
-  add_library(sanitized_exit OBJECT ${PROJECT_SOURCE_DIR}/platform/SanitizedExit.cpp)
+  # The sanitizer defaults that keep the leak check clear of the client
+  # library's threads: in programs only.
+  add_library(sanitizer_defaults OBJECT ${PROJECT_SOURCE_DIR}/platform/SanitizerDefaults.cpp)
   target_sources(project_sanitizers INTERFACE
-    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:$<TARGET_OBJECTS:sanitized_exit>>)
+    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:$<TARGET_OBJECTS:sanitizer_defaults>>)
 endif()
 
 add_library(project_options INTERFACE)
